@@ -61,10 +61,12 @@ std::vector<SegmentDownloadTaskInfo> DownloaderTaskDispatcher::GroupTasks(const 
 }
 
 void DownloaderTaskDispatcher::StartWorkers() {
-    int32_t available = m_nMaxWorkers - static_cast<int32_t>(m_activeTasks.size());
-    if (available < 1) return;
+    int32_t available = 0;
     {
+        // Workers end and leave m_activeTasks at any time, so even the count is read locked.
         fw::ScopedLock lock(m_lock);
+        available = m_nMaxWorkers - static_cast<int32_t>(m_activeTasks.size());
+        if (available < 1) return;
         if (static_cast<int32_t>(m_pending.size()) < available) available = static_cast<int32_t>(m_pending.size());
     }
     for (int32_t i = 0; i < available; ++i) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <wininet.h>
 #include <string>
 #include <vector>
 
@@ -245,6 +247,15 @@ TEST_F(HttpTransferTest, CutConnectionThenFullAnswer) {
     std::string body;
     ASSERT_TRUE(text.GetData(&body));
     EXPECT_EQ(body, content);  // nothing of the cut attempt is left
+}
+
+TEST_F(HttpTransferTest, AnswersAreNotWrittenToTheUserCache) {
+    ASSERT_TRUE(FaultServer::PutFile("c.bin", "not for the cache"));
+    ASSERT_EQ(Get(L"/c.bin"), 200);
+    const std::wstring url = FaultServer::Url(L"/c.bin?t=1700000000");
+    DWORD size = 0;
+    EXPECT_FALSE(::GetUrlCacheEntryInfoW(url.c_str(), nullptr, &size));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(HttpTransferTest, HttpsIsSentOverTls) {
