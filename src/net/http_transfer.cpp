@@ -144,7 +144,7 @@ int32_t HttpTransfer::RunAttempt(const RequestUrlParts& parts, DownloadDataProce
     return ReadBody(request.Get(), processor, cutRange, rangeStart, rangeLength, hasLength, contentLength);
 }
 
-int32_t HttpTransfer::ReadBody(void* request, DownloadDataProcessor* processor, bool cutRange, int64_t rangeStart,
+int32_t HttpTransfer::ReadBody(HINTERNET request, DownloadDataProcessor* processor, bool cutRange, int64_t rangeStart,
                                uint32_t rangeLength, bool hasLength, uint32_t contentLength) {
     std::vector<char> buffer(kReadSize);
     int64_t skip = cutRange ? rangeStart : 0;
@@ -154,7 +154,7 @@ int32_t HttpTransfer::ReadBody(void* request, DownloadDataProcessor* processor, 
         if (m_bCancel.load() != 0) return 200;  // Execute turns it into -2 after EndData
         if (wanted == 0) return 200;            // the range is complete; the rest is not needed
         DWORD got = 0;
-        if (!::InternetReadFile(static_cast<HINTERNET>(request), buffer.data(), kReadSize, &got)) return -3;
+        if (!::InternetReadFile(request, buffer.data(), kReadSize, &got)) return -3;
         if (got == 0) {
             // The end of the body: a body shorter than announced, or a whole resource that
             // ends before the range does, was not received completely.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <windows.h>
+#include <wininet.h>
+
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -49,6 +52,6 @@ public:
 private:
     int32_t RunAttempt(const RequestUrlParts& parts, DownloadDataProcessor* processor, const wchar_t* verb,
                        const std::string& postData, int64_t rangeStart, uint32_t rangeLength, int32_t previous);
-    int32_t ReadBody(void* request, DownloadDataProcessor* processor, bool cutRange, int64_t rangeStart,
+    int32_t ReadBody(HINTERNET request, DownloadDataProcessor* processor, bool cutRange, int64_t rangeStart,
                      uint32_t rangeLength, bool hasLength, uint32_t contentLength);
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -134,7 +135,6 @@ TEST(SegmentDownloadDataProcessor, BytesNoChildCoversAreDropped) {
     EXPECT_EQ(p.m_nPosition, 13);
 }
 
-// Segment shapes after sorting: (first task index, task count) per segment.
 struct GroupCase {
     const char* what;
     std::vector<DownloadTaskInfo> tasks;
@@ -142,7 +142,6 @@ struct GroupCase {
 };
 
 std::vector<std::vector<std::wstring>> Shape(std::vector<DownloadTaskInfo> tasks) {
-    DownloaderTaskDispatcher dispatcher;
     std::stable_sort(tasks.begin(), tasks.end(),
                      [](const DownloadTaskInfo& a, const DownloadTaskInfo& b) { return a.rangeStart < b.rangeStart; });
     std::vector<std::vector<std::wstring>> shape;
