@@ -14,10 +14,10 @@
 #define TROVAN_HTTP_READ_SIZE 1024
 #endif
 
-namespace {
+static_assert(TROVAN_HTTP_READ_SIZE > 0, "the read size must be positive");
+const uint32_t HttpTransfer::kReadSize = TROVAN_HTTP_READ_SIZE;
 
-constexpr DWORD kReadSize = TROVAN_HTTP_READ_SIZE;
-static_assert(kReadSize > 0, "the read size must be positive");
+namespace {
 
 const wchar_t kAccept[] = L"Accept: */*";
 const wchar_t kUserAgent[] =

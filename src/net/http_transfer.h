@@ -26,6 +26,8 @@ public:
     static constexpr int32_t kVerbPost = 0;
     static constexpr int32_t kVerbGet = 1;
     static constexpr uint32_t kPauseBetweenAttemptsMs = 5000;
+    // Bytes asked for per read, so per WriteData at most (a build setting, 1024 normally).
+    static const uint32_t kReadSize;
 
     HttpTransfer() = default;
     ~HttpTransfer() { m_headers.clear(); }

@@ -133,8 +133,13 @@ TEST_F(HttpTransferTest, SuccessAndPartialContentAreTwoHundred) {
     EXPECT_EQ(processor.attemptBytes, content);
     EXPECT_EQ(processor.calls.front(), "begin 5000");
     EXPECT_EQ(processor.Count("end"), 1);
-    // Chunks of at most 1024 bytes.
-    EXPECT_EQ(processor.Count("write 1024"), 4);
+    // Chunks of at most the read size (1024 bytes unless a benchmark build raised it).
+    for (const std::string& call : processor.calls) {
+        if (call.rfind("write ", 0) == 0) {
+            EXPECT_LE(std::stoul(call.substr(6)), HttpTransfer::kReadSize);
+        }
+    }
+    EXPECT_GE(processor.Count("write"), static_cast<int>((5000 + HttpTransfer::kReadSize - 1) / HttpTransfer::kReadSize));
 
     RecordingProcessor ranged;
     EXPECT_EQ(transfer.Execute(FaultServer::Url(L"/f.bin"), &ranged, HttpTransfer::kVerbGet, "", 1000, 2500), 200);
