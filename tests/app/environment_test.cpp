@@ -4,6 +4,7 @@
 #include <iphlpapi.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -132,8 +133,9 @@ protected:
 
 TEST_F(StartProcessTest, TheChildGetsExactlyThePathAndTheArgumentsAndTheDirectory) {
     ASSERT_TRUE(StartProcess(game_, gameDirectory_, L"ENTRANCE=x"));
-    // Process creation is complete when the call returns: the decoy would be running by now.
-    EXPECT_FALSE(IsProcessRunning(decoy_));
+    // The process exists when the call returns: a started decoy would be seen now.
+    EXPECT_TRUE(IsImageRunningNow(game_));
+    EXPECT_FALSE(IsImageRunningNow(decoy_));
     StubRecord record;
     ASSERT_TRUE(WaitForStubRecord(game_, &record));
     EXPECT_EQ(record.commandLine, game_ + L" ENTRANCE=x");
@@ -159,8 +161,8 @@ TEST_F(StartProcessTest, TheDecoyIsWhatAnUnnamedStartWouldRun) {
                                  &startup, &info));
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);
-    EXPECT_TRUE(IsProcessRunning(decoy_));
-    EXPECT_FALSE(IsProcessRunning(game_));
+    EXPECT_TRUE(IsImageRunningNow(decoy_));
+    EXPECT_FALSE(IsImageRunningNow(game_));
 }
 
 TEST(StartProcess, AMissingExecutableFailsWithTheErrorOfTheOpen) {
@@ -208,7 +210,7 @@ protected:
 TEST_F(SiblingClientTest, StartsTheRegisteredClientInItsFolder) {
     Register(client_);
     StartSiblingClient();
-    EXPECT_TRUE(IsProcessRunning(client_));
+    EXPECT_TRUE(IsImageRunningNow(client_));
     StubRecord record;
     ASSERT_TRUE(WaitForStubRecord(client_, &record));
     EXPECT_EQ(record.commandLine, client_);
@@ -218,20 +220,28 @@ TEST_F(SiblingClientTest, StartsTheRegisteredClientInItsFolder) {
 TEST_F(SiblingClientTest, AQuotedEntryStartsTheClientToo) {
     Register(L"\"" + client_ + L"\"");
     StartSiblingClient();
-    EXPECT_TRUE(IsProcessRunning(client_));
+    EXPECT_TRUE(IsImageRunningNow(client_));
 }
 
 TEST_F(SiblingClientTest, WithoutAnEntryOrWithAMissingFileNothingStarts) {
     StartSiblingClient();
-    EXPECT_FALSE(IsProcessRunning(client_));
+    EXPECT_FALSE(IsImageRunningNow(client_));
     const std::wstring missing = clientDirectory_ + L"\\Missing.exe";
     Register(missing);
     StartSiblingClient();
-    EXPECT_FALSE(IsProcessRunning(missing));
-    EXPECT_FALSE(IsProcessRunning(client_));
-    Register(L"Tessara.exe");  // no folder: nothing to start it in
+    EXPECT_FALSE(IsImageRunningNow(missing));
+    EXPECT_FALSE(IsImageRunningNow(client_));
+}
+
+TEST_F(SiblingClientTest, AnEntryWithoutAFolderStartsNothing) {
+    // The bare name opens (relative to the current folder) but gives no folder to start it in.
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(clientDirectory_.c_str()));
+    Register(L"Tessara.exe");
     StartSiblingClient();
-    EXPECT_FALSE(IsProcessRunning(client_));
+    ::SetCurrentDirectoryW(previous);
+    EXPECT_FALSE(IsImageRunningNow(client_));
 }
 
 }  // namespace

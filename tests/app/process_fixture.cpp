@@ -134,9 +134,10 @@ void ChildProcess::Terminate() {
     ::WaitForSingleObject(process_, kGenerousTimeoutMs);
 }
 
-bool WaitForStubRecord(const std::wstring& stubPath, StubRecord* record) {
+bool WaitForStubRecord(const std::wstring& stubPath, StubRecord* record, DWORD timeoutMs) {
     const std::wstring recordPath = DirectoryOf(stubPath) + L"stub_record.txt";
-    if (!WaitUntil([&] { return FileExists(recordPath); })) return false;
+    if (!WaitUntil([&] { return FileExists(recordPath); }, timeoutMs)) return false;
+    if (record == nullptr) return true;
     const std::string bytes = ReadFileBytes(recordPath);
     const size_t first = bytes.find('\n');
     if (first == std::string::npos) return false;
@@ -160,6 +161,23 @@ void StopStubsAt(const std::wstring& stubPath) {
         ::CloseHandle(process);
     }
     ::DeleteFileW(stopPath.c_str());
+}
+
+bool IsImageRunningNow(const std::wstring& path) {
+    DWORD ids[1024] = {};
+    DWORD bytes = 0;
+    if (!::K32EnumProcesses(ids, sizeof(ids), &bytes)) return false;
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, ids[i]);
+        if (process == nullptr) continue;
+        wchar_t image[MAX_PATH] = {};
+        DWORD size = MAX_PATH;
+        const bool match = ::QueryFullProcessImageNameW(process, 0, image, &size) && _wcsicmp(image, path.c_str()) == 0 &&
+                           ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+        ::CloseHandle(process);
+        if (match) return true;
+    }
+    return false;
 }
 
 HWND FindWindowOfProcess(DWORD processId) {

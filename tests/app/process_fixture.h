@@ -65,10 +65,16 @@ struct StubRecord {
     std::wstring commandLine;
     std::wstring directory;
 };
-bool WaitForStubRecord(const std::wstring& stubPath, StubRecord* record);
+// Waits for the record; record may be null when only its appearance matters.
+bool WaitForStubRecord(const std::wstring& stubPath, StubRecord* record, DWORD timeoutMs = kGenerousTimeoutMs);
 // Asks every stub running from this path to stop (its stop file) and waits; terminates those
 // that do not. Used for stubs started by the code under test, whose handles the test lacks.
 void StopStubsAt(const std::wstring& stubPath);
+
+// True when a process with this image path (ignoring case) exists, including one created a
+// moment ago that has not finished starting: the system's record of its image is asked, not the
+// module list inside the process, which a just-created process does not have yet.
+bool IsImageRunningNow(const std::wstring& path);
 
 // A visible top-level window of the process, or null.
 HWND FindWindowOfProcess(DWORD processId);
