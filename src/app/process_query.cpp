@@ -6,11 +6,22 @@
 
 #include "framework/scoped_handle.h"
 
-std::vector<DWORD> ListProcessIds() {
-    DWORD ids[1024] = {};
-    DWORD bytes = 0;
-    if (!::K32EnumProcesses(ids, sizeof(ids), &bytes)) return {};
-    return std::vector<DWORD>(ids, ids + bytes / sizeof(DWORD));
+std::vector<DWORD> ListProcessIds() { return ListProcessIds(1024); }
+
+std::vector<DWORD> ListProcessIds(size_t firstCapacity) {
+    // A full buffer may mean that more ids did not fit: the call gives no count of those.
+    const size_t kMostIds = 1u << 20;
+    for (size_t capacity = firstCapacity > 0 ? firstCapacity : 1; capacity <= kMostIds; capacity *= 2) {
+        std::vector<DWORD> ids(capacity, 0);
+        DWORD bytes = 0;
+        if (!::K32EnumProcesses(ids.data(), static_cast<DWORD>(capacity * sizeof(DWORD)), &bytes)) return {};
+        const size_t count = bytes / sizeof(DWORD);
+        if (count < capacity) {
+            ids.resize(count);
+            return ids;
+        }
+    }
+    return {};
 }
 
 std::wstring GetProcessImagePath(HANDLE process) {

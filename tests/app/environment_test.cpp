@@ -85,6 +85,15 @@ TEST(Processes, TheTestItselfIsListedWithItsImagePath) {
     EXPECT_TRUE(IsProcessRunning(GetModulePath()));
 }
 
+// A list that fills the first request is asked for again with more room instead of being cut.
+TEST(Processes, TheListIsNotCutWhenTheFirstRequestIsTooSmall) {
+    const std::vector<DWORD> all = ListProcessIds();
+    ASSERT_GT(all.size(), 2u);
+    const std::vector<DWORD> grown = ListProcessIds(1);
+    EXPECT_GT(grown.size(), 2u);
+    EXPECT_NE(std::find(grown.begin(), grown.end(), ::GetCurrentProcessId()), grown.end());
+}
+
 TEST(Processes, IsProcessRunningComparesTheWholePathIgnoringCase) {
     TempFolder folder(L"running");
     const std::wstring game = folder.Path() + L"game\\zorn_game.exe";
