@@ -79,6 +79,16 @@ struct RegKeyTraits {
 };
 using UniqueRegKey = ScopedHandle<RegKeyTraits>;
 
+// The token of a successful GdiplusStartup; GdiplusShutdown is called in gdiplus_session.cpp so
+// that this header does not pull in GDI+.
+struct GdiplusTokenTraits {
+    using Handle = ULONG_PTR;
+    static Handle NullHandle() { return 0; }
+    static bool IsValid(Handle h) { return h != 0; }
+    static void Close(Handle h);
+};
+using UniqueGdiplusToken = ScopedHandle<GdiplusTokenTraits>;
+
 // GDI objects (bitmaps, brushes, fonts, regions) deleted with DeleteObject.
 template <typename T>
 struct GdiObjectTraits {
