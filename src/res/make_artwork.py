@@ -332,8 +332,18 @@ def main_background():
 
     # Briefing box behind the tips: darker glass with an orange edge.
     brief = polygon_sd(chamfer_rect(380, 194, 704, 248, 0, 8, 0, 0))
-    c.layer(lambda x, y: (hexrgb("#05070a"), 0.55 * coverage(brief(x, y))), (378, 192, 706, 250))
-    c.layer(lambda x, y: (ORANGE, 0.9) if 380 <= x < 383 else None, (380, 194, 383, 248))
+    def brief_fn(x, y):
+        d = brief(x, y)
+        cov = coverage(d)
+        if cov <= 0.0:
+            return None
+        colour = mix(hexrgb("#1b2633"), hexrgb("#0b1016"), (y - 194) / 54.0)
+        if d > -1.0:
+            colour = mix(colour, CONTOUR, 0.35)
+        return (colour, 0.78 * cov)
+
+    c.layer(brief_fn, (378, 192, 706, 250))
+    c.layer(lambda x, y: (ORANGE, 0.95) if 380 <= x < 383 else None, (380, 194, 383, 248))
 
     # Header: the wordmark, an underline with chevrons, and the band under the window buttons.
     mark = wordmark_sd("ZORNHOLD", 130, 70, 5.0, 2.3, 1.9)

@@ -144,6 +144,7 @@ def case_layout():
             check_frame_on_screen(screen, frame)
             check_content_background(screen, content)
             check_text(screen, box["text"])
+            check(g.has_line("dpi-aware 1"), "the manifest did not make the process DPI-aware")
             first = mean_colour(screen, face_patch(box["first"]))
             second = mean_colour(screen, face_patch(box["second"]))
             orange, dark = (first, second) if highlighted == "first" else (second, first)
@@ -313,7 +314,8 @@ def case_confirm():
 
 
 def case_drag():
-    """Dragging the content moves frame and content together, keeping the inset."""
+    """Dragging the content or the frame moves both together, keeping the inset; a layered
+    picture window sums its drags into MoveBy."""
     with Gallery(GALLERY, "box", "--style", "1") as g:
         box = g.wait_box_count(1)[0]
         frame, content = box["frame"], box["content"]
@@ -334,8 +336,34 @@ def case_drag():
         screen = screenshot()
         check_frame_on_screen(screen, moved["frame"])
         check_content_background(screen, moved["content"])
-        click_on(g, moved["first"], state_index=0)
+        # The frame's own rim drags the pair as well.
+        fx, fy = moved["frame"][0] + 190, moved["frame"][1] + 12
+        move_to(fx, fy)
+        time.sleep(0.3)
+        press()
+        time.sleep(0.3)
+        glide(fx, fy, fx - 25, fy + 15)
+        time.sleep(0.3)
+        release()
+        again = g.wait_boxes(lambda b: b[0]["frame"] == offset(moved["frame"], 25, -15),
+                             "the frame moved by (-25, 15)")[0]
+        check(again["content"] == offset(moved["content"], 25, -15), "content did not follow")
+        click_on(g, again["first"], state_index=0)
         g.wait_line("result 1")
+    # A layered picture window reports drags to MoveBy: a 10 x 5 drag in many small moves.
+    with Gallery(GALLERY, "picture", "--id", "137") as g:
+        m = g.wait_line(r"picture=(\d+),(\d+),780,340")
+        x0, y0 = int(m.group(1)), int(m.group(2))
+        check((x0, y0) == (570, 370), "picture not centred on the desktop: %r" % ((x0, y0),))
+        start = (x0 + 66, y0 + 98)  # on the medal
+        move_to(*start)
+        time.sleep(0.3)
+        press()
+        time.sleep(0.3)
+        glide(start[0], start[1], start[0] + 10, start[1] + 5, steps=10)
+        time.sleep(0.3)
+        release()
+        g.wait_line("picture=%d,%d,780,340" % (x0 + 10, y0 + 5))
 
 
 def case_button_states():

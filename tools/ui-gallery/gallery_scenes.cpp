@@ -9,6 +9,7 @@
 #include "res/resource_ids.h"
 #include "ui/custom_progress.h"
 #include "ui/dialog_base.h"
+#include "ui/layered_background_dialog.h"
 #include "ui/message_box.h"
 #include "ui/png_image.h"
 #include "ui/skin_ui_dialog.h"
@@ -82,7 +83,43 @@ private:
     CCustomProgress progressBar_;
 };
 
+std::wstring WindowPlace(HWND hwnd) {
+    RECT r = {};
+    ::GetWindowRect(hwnd, &r);
+    return IntToText(r.left) + L"," + IntToText(r.top) + L"," + IntToText(r.right - r.left) + L"," +
+           IntToText(r.bottom - r.top);
+}
+
+class PictureScene : public CLayeredBackgroundDialog {
+public:
+    explicit PictureScene(int pictureId) : CLayeredBackgroundDialog(pictureId, nullptr) {}
+
+    void MoveBy(int dx, int dy) override {
+        if (!m_bInitialized) return;
+        const RECT r = GetWindowRect();
+        ::SetWindowPos(Hwnd(), nullptr, r.left + dx, r.top + dy, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Report(L"picture=" + WindowPlace(Hwnd()));
+    }
+
+protected:
+    BOOL OnInitDialog() override {
+        CLayeredBackgroundDialog::OnInitDialog();
+        ShowCentered();
+        m_bInitialized = TRUE;
+        Report(L"picture=" + WindowPlace(Hwnd()));
+        return TRUE;
+    }
+};
+
 }  // namespace
+
+int RunPictureScene(int pictureId) {
+    PictureScene scene(pictureId);
+    const INT_PTR result = scene.DoModal();
+    Report(L"closed " + IntToText(static_cast<int64_t>(result)));
+    return 0;
+}
 
 int RunConfirmScene() {
     ConfirmHost host;

@@ -8,3 +8,7 @@ int RunConfirmScene();
 
 // A strip of the main background with a progress bar of the given design width and fraction.
 int RunProgressScene(int barWidth, float progress);
+
+// One PNG shown as a layered window centred on the desktop; dragging it moves it. Reports its
+// place after every move.
+int RunPictureScene(int pictureId);

@@ -19,6 +19,7 @@ constexpr wchar_t kUsage[] =
     L"                      [--second-box-file F [--second-box-text T] [--second-box-style N]]\n"
     L"       ui-gallery confirm\n"
     L"       ui-gallery progress [--value F] [--bar-width N]\n"
+    L"       ui-gallery picture [--id N]   (a PNG as a draggable layered window)\n"
     L"  any scene: [--dpi N] [--screen-width N] (scale inputs; default: this screen's)\n"
     L"  \\n in a text is a line break. Prints 'result N' for a box (1 first button, 7 second,\n"
     L"  2 closed otherwise, -1 not created) and geometry lines while boxes are open.\n";
@@ -58,6 +59,7 @@ int wmain(int argc, wchar_t** argv) {
     int screenWidth = 0;
     float value = 0.5f;
     int barWidth = 516;
+    int pictureId = 137;
     GalleryTriggers triggers;
     for (int i = 2; i < argc; ++i) {
         const std::wstring name = argv[i];
@@ -75,6 +77,7 @@ int wmain(int argc, wchar_t** argv) {
         else if (name == L"--screen-width") screenWidth = ParseInt(arg);
         else if (name == L"--value") value = std::wcstof(arg.c_str(), nullptr);
         else if (name == L"--bar-width") barWidth = ParseInt(arg);
+        else if (name == L"--id") pictureId = ParseInt(arg);
         else if (name == L"--second-box-file") triggers.secondBoxFile = arg;
         else if (name == L"--second-box-text") triggers.secondBoxText = Unescape(arg);
         else if (name == L"--second-box-style") triggers.secondBoxStyle = ParseInt(arg);
@@ -96,6 +99,8 @@ int wmain(int argc, wchar_t** argv) {
                               screenWidth != 0 ? screenWidth : ::GetSystemMetrics(SM_CXSCREEN));
     }
     Report(L"scale " + IntToText(static_cast<int64_t>(GetUiScale() * 1000.0f + 0.5f)));
+    // The manifest declares the process DPI-aware, so the system does not stretch its windows.
+    Report(L"dpi-aware " + IntToText(::IsProcessDPIAware() ? 1 : 0));
 
     if (scene == L"box") {
         StartGalleryReporter(triggers);
@@ -108,6 +113,7 @@ int wmain(int argc, wchar_t** argv) {
         return RunConfirmScene();
     }
     if (scene == L"progress") return RunProgressScene(barWidth, value);
+    if (scene == L"picture") return RunPictureScene(pictureId);
     Report(L"unknown scene " + scene + L"\n" + kUsage);
     return 2;
 }
