@@ -101,6 +101,8 @@ LRESULT Window::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
         return OnCreate(reinterpret_cast<CREATESTRUCTW*>(lParam));
     case WM_PAINT:
+        // A paint into a given DC (printing) is left to the window's own procedure.
+        if (wParam != 0) return DefaultProc(message, wParam, lParam);
         OnPaint();
         return 0;
     case WM_ERASEBKGND:

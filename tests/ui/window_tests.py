@@ -124,6 +124,21 @@ def screen_now():
     return screenshot()
 
 
+def eventually(checks, timeout=20.0):
+    """Runs checks(screen) on fresh screenshots until they pass: painting may lag on a busy
+    machine. Returns the screenshot they passed on."""
+    deadline = time.monotonic() + timeout
+    while True:
+        screen = screenshot()
+        try:
+            checks(screen)
+            return screen
+        except Failure:
+            if time.monotonic() > deadline:
+                raise
+            time.sleep(0.5)
+
+
 # ---------------------------------------------------------------------------------------------
 # Cases
 
@@ -139,18 +154,20 @@ def case_layout():
             check(box["first"] == scaled(content, 12, 91, 149, 138, 1.0), "first button place")
             check(box["second"] == scaled(content, 172, 91, 309, 138, 1.0), "second button place")
             check(box["text"] == scaled(content, 9, 12, 305, 80, 1.0), "text place")
-            time.sleep(1.0)
-            screen = screenshot()
-            check_frame_on_screen(screen, frame)
-            check_content_background(screen, content)
-            check_text(screen, box["text"])
             check(g.has_line("dpi-aware 1"), "the manifest did not make the process DPI-aware")
-            first = mean_colour(screen, face_patch(box["first"]))
-            second = mean_colour(screen, face_patch(box["second"]))
-            orange, dark = (first, second) if highlighted == "first" else (second, first)
-            check(is_orange(orange) and not is_orange(dark),
-                  "option %d: highlighted face not on the %s button (%r / %r)"
-                  % (option, highlighted, first, second))
+
+            def on_screen(screen):
+                check_frame_on_screen(screen, frame)
+                check_content_background(screen, content)
+                check_text(screen, box["text"])
+                first = mean_colour(screen, face_patch(box["first"]))
+                second = mean_colour(screen, face_patch(box["second"]))
+                orange, dark = (first, second) if highlighted == "first" else (second, first)
+                check(is_orange(orange) and not is_orange(dark),
+                      "option %d: highlighted face not on the %s button (%r / %r)"
+                      % (option, highlighted, first, second))
+
+            eventually(on_screen)
             shot("message_box_two_buttons_option%d.png" % option, frame)
             move_to(5, 5)
 
@@ -168,11 +185,13 @@ def case_single_button():
             check(first[0] - content[0] == (344 - 137) // 2, "button not centred: %r" % (first,))
             check(first[1] - content[1] == 91 and first[2:] == (137, 47), "button place %r"
                   % (first,))
-            time.sleep(1.0)
-            screen = screenshot()
-            check(is_orange(mean_colour(screen, face_patch(first))), "centred button not orange")
-            # Where the second button would be, only the frame's picture.
-            check_content_background(screen, content)
+            def on_screen(screen):
+                check(is_orange(mean_colour(screen, face_patch(first))),
+                      "centred button not orange")
+                # Where the second button would be, only the frame's picture.
+                check_content_background(screen, content)
+
+            eventually(on_screen)
             if style == "0":
                 shot("message_box_one_button.png", box["frame"])
             click_on(g, first, state_index=0)
@@ -190,18 +209,19 @@ def case_scaled():
               "content %r" % (box["content"],))
         check((content[0] - frame[0], content[1] - frame[1]) == (25, 22), "inset")
         check(box["first"] == scaled(content, 12, 91, 149, 138, 1.25), "first button place")
-        time.sleep(1.0)
-        screen = screenshot()
-        # The drawn picture spans the scaled size: its visible extent scales with it.
-        area = (frame[0] - 20, frame[1] - 20, frame[2] + 40, frame[3] + 40)
-        seen = bright_bounds(screen, area, 60)
-        want = bright_bounds(FRAME, (0, 0, 384, 198), 60)
-        check(seen is not None and want is not None, "frame not visible")
-        for i, origin in enumerate((frame[0], frame[1], frame[0], frame[1])):
-            expected = origin + want[i] * 1.25
-            check(abs(seen[i] - expected) <= 3, "scaled frame edge %d at %d, expected %.1f"
-                  % (i, seen[i], expected))
-        check_text(screen, box["text"])
+        def on_screen(screen):
+            # The drawn picture spans the scaled size: its visible extent scales with it.
+            area = (frame[0] - 20, frame[1] - 20, frame[2] + 40, frame[3] + 40)
+            seen = bright_bounds(screen, area, 60)
+            want = bright_bounds(FRAME, (0, 0, 384, 198), 60)
+            check(seen is not None and want is not None, "frame not visible")
+            for i, origin in enumerate((frame[0], frame[1], frame[0], frame[1])):
+                expected = origin + want[i] * 1.25
+                check(abs(seen[i] - expected) <= 3, "scaled frame edge %d at %d, expected %.1f"
+                      % (i, seen[i], expected))
+            check_text(screen, box["text"])
+
+        eventually(on_screen)
         shot("message_box_scaled_125.png", frame)
 
 
@@ -237,26 +257,27 @@ def case_nested():
     with Gallery(GALLERY, "box", "--style", "1", "--text", "第一个", "--second-box-file",
                  trigger, "--second-box-text", "第二个", "--second-box-style", "0") as g:
         first_box = g.wait_box_count(1)[0]
-        time.sleep(1.0)
+        eventually(lambda screen: check_content_background(screen, first_box["content"]))
+        time.sleep(0.5)
         before = screenshot()
         open(trigger, "w").close()
         boxes = g.wait_boxes(lambda b: len(b) == 2 and b[0]["frame"] is None
                              and b[0]["content"] is None and b[1]["content"] is not None
                              and b[1]["second"] is None, "the second box over the hidden first")
-        time.sleep(1.0)
-        screen = screenshot()
         # The first box's second button is gone from the screen: only the frame picture there.
-        check_content_background(screen, boxes[1]["content"])
+        eventually(lambda screen: check_content_background(screen, boxes[1]["content"]))
         click_on(g, boxes[1]["first"], box_index=1, state_index=0)
         g.wait_line("second result 1")
         again = g.wait_boxes(lambda b: len(b) == 1 and b[0]["content"] is not None,
                              "the first box back")[0]
         check(again == first_box, "first box changed: %r -> %r" % (first_box, again))
-        time.sleep(1.0)
-        after = screenshot()
         frame = first_box["frame"]
-        diff = mean_difference_screens(before, after, frame)
-        check(diff < 3.0, "first box looks different after the second closed (%.1f)" % diff)
+
+        def unchanged(after):
+            diff = mean_difference_screens(before, after, frame)
+            check(diff < 3.0, "first box looks different after the second closed (%.1f)" % diff)
+
+        eventually(unchanged)
         click_on(g, again["second"], state_index=1)
         g.wait_line("result 7")
 
@@ -291,11 +312,10 @@ def case_confirm():
             check(asked.group(1) in ENCOURAGEMENTS, "unexpected text %r" % asked.group(1))
             check(asked.groups()[1:] == ("退出", "取消", "4", "1"), "question %r" % (asked.groups(),))
             box = g.wait_box_count(1)[0]
-            time.sleep(1.0)
-            screen = screenshot()
-            check(not is_orange(mean_colour(screen, face_patch(box["first"]))) and
-                  is_orange(mean_colour(screen, face_patch(box["second"]))),
-                  "取消 should carry the highlighted face")
+            eventually(lambda screen: check(
+                not is_orange(mean_colour(screen, face_patch(box["first"]))) and
+                is_orange(mean_colour(screen, face_patch(box["second"]))),
+                "取消 should carry the highlighted face"))
             frame, content = box["frame"], box["content"]
             # Centred over the window that asked.
             check(abs(centre(frame)[0] - centre(host_rect)[0]) <= 1 and
@@ -332,10 +352,11 @@ def case_drag():
                              "the frame moved by (60, -40)")[0]
         check(moved["content"] == offset(content, -60, 40), "content %r did not follow frame %r"
               % (moved["content"], moved["frame"]))
-        time.sleep(1.0)
-        screen = screenshot()
-        check_frame_on_screen(screen, moved["frame"])
-        check_content_background(screen, moved["content"])
+        def on_screen(screen):
+            check_frame_on_screen(screen, moved["frame"])
+            check_content_background(screen, moved["content"])
+
+        eventually(on_screen)
         # The frame's own rim drags the pair as well.
         fx, fy = moved["frame"][0] + 190, moved["frame"][1] + 12
         move_to(fx, fy)
