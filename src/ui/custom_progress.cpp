@@ -20,7 +20,7 @@ void CCustomProgress::OnPaint() {
     HDC dc = ::BeginPaint(Hwnd(), &paint);
     if (dc == nullptr) return;
     PaintParentBackground(Hwnd(), dc);
-    if (m_pFillImage && m_nFillWidth > 0 && m_nFillHeight > 0) {
+    if (m_pFillImage && m_nFillWidth > 0 && m_nFillHeight > 0 && m_fProgress > 0.0f) {
         const RECT client = GetClientRect();
         Gdiplus::Graphics graphics(dc);
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);

@@ -20,6 +20,14 @@ std::wstring WindowText(HWND hwnd) {
 
 }  // namespace
 
+// Moves and hover reports also arrive while the button holds the capture with the pointer
+// elsewhere (after a press dragged outside, and as the system settles the pointer after the
+// release): only a pointer over the button means hover.
+bool CSkinButton::PointerOver(POINT point) const {
+    const RECT client = GetClientRect();
+    return ::PtInRect(&client, point) != FALSE;
+}
+
 void CSkinButton::SetImages(int normalImageId, int hotImageId) {
     m_pNormalImage = LoadPngImage(normalImageId);
     m_pHotImage = LoadPngImage(hotImageId);
@@ -38,7 +46,7 @@ void CSkinButton::OnMouseMove(UINT flags, POINT point) {
         track.dwHoverTime = 10;
         if (::_TrackMouseEvent(&track)) m_bTracking = TRUE;
     }
-    if (m_nState == 1) {
+    if (m_nState == 1 && PointerOver(point)) {
         m_nState = 3;
         Repaint();
     }
@@ -46,7 +54,7 @@ void CSkinButton::OnMouseMove(UINT flags, POINT point) {
 }
 
 void CSkinButton::OnMouseHover(UINT flags, POINT point) {
-    if (m_nState == 1) {
+    if (m_nState == 1 && PointerOver(point)) {
         m_nState = 3;
         Repaint();
     }

@@ -36,4 +36,5 @@ protected:
 
 private:
     void Repaint() { Invalidate(TRUE); }
+    bool PointerOver(POINT point) const;
 };

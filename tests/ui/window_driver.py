@@ -56,6 +56,8 @@ class Gallery:
     def __init__(self, gallery_exe, *args):
         env = dict(os.environ)
         env.setdefault("WINEPREFIX", wine_prefix())
+        # A pointer left over a button by an earlier test would make it hover from the start.
+        xdotool("mousemove", 0, 0)
         self.lines = []
         self.boxes = None  # newest geometry report: list of boxes
         self.reports = 0

@@ -116,7 +116,7 @@ def wait_face(box_index, button, face, gallery):
         if seen == face:
             return
         if time.monotonic() > deadline:
-            raise Failure("%s shows %s, expected %s" % (button, seen, face))
+            raise Failure("%s shows %s, expected %s (boxes %r)" % (button, seen, face, boxes))
         time.sleep(0.2)
 
 
