@@ -1,7 +1,6 @@
 #include "framework/gdiplus_session.h"
 
-#include <objidl.h>
-#include <gdiplus.h>
+#include "framework/gdiplus_headers.h"
 
 namespace fw {
 
