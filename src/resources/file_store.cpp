@@ -53,9 +53,10 @@ bool DeleteFileIfExists(const std::wstring& path) {
 }
 
 void CreateDirectories(const std::wstring& folder) {
-    // Kept for the life of the process: worker threads may still be inside at exit.
-    static std::mutex* const lock = new std::mutex;
-    std::lock_guard<std::mutex> guard(*lock);
+    // Made on first use; the process ends by TerminateProcess, so it is never torn down under
+    // a worker that is still inside.
+    static std::mutex lock;
+    std::lock_guard<std::mutex> guard(lock);
 
     std::wstring walk = folder;
     if (walk.empty() || walk.back() != L'\\') walk += L'\\';
