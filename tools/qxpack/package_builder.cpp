@@ -12,6 +12,7 @@
 #include "app/md5.h"
 #include "app/text_helpers.h"
 #include "framework/scoped_handle.h"
+#include "resources/resource_name.h"
 
 namespace {
 
@@ -63,39 +64,18 @@ void Walk(const std::wstring& root, const std::wstring& relative, const std::wst
     } while (FindNextFileW(find.Get(), &data));
 }
 
-bool IsReservedDevice(const std::wstring& component) {
-    std::wstring stem = Lower(component.substr(0, component.find(L'.')));
-    static const wchar_t* const kDevices[] = {L"con", L"prn", L"aux", L"nul", L"conin$", L"conout$"};
-    for (const wchar_t* device : kDevices) {
-        if (stem == device) return true;
-    }
-    return stem.size() == 4 && (stem.compare(0, 3, L"com") == 0 || stem.compare(0, 3, L"lpt") == 0) &&
-           stem[3] >= L'0' && stem[3] <= L'9';
-}
-
-// The names the launcher stores under its folders: relative, backslash-separated, no climbing
-// out, nothing Windows would read differently, and nothing the manifest syntax cannot carry.
-std::wstring NameProblem(const std::wstring& name) {
-    if (name.empty()) return L"empty name";
+// The names the launcher accepts (IsSafeResourceName), minus what the manifest syntax cannot
+// carry, minus names that collide with the launcher's own download files.
+std::wstring NameProblem(const std::wstring& name, bool launcher) {
+    if (!IsSafeResourceName(name)) return L"the launcher refuses this name";
     for (wchar_t c : name) {
-        if (c < 0x20) return L"control character";
-        if (wcschr(L"=/:*?\"<>|", c)) return std::wstring(L"character '") + c + L"'";
-    }
-    if (name.front() == L'\\') return L"absolute path";
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = name.find(L'\\', start);
-        if (end == std::wstring::npos) end = name.size();
-        std::wstring component = name.substr(start, end - start);
-        if (component.empty()) return L"empty path component";
-        if (component == L"." || component == L"..") return L"relative path component";
-        if (component.back() == L'.' || component.back() == L' ') return L"component ends in a dot or space";
-        if (IsReservedDevice(component)) return L"device name";
-        start = end + 1;
+        if (c == L'=' || c == L'\r' || c == L'\n') return L"'=' and line breaks cannot stand in the configuration";
     }
     if (name.size() > 2 && name.compare(name.size() - 2, 2, L".t") == 0) {
-        return L"ends in .t (the launcher's download suffix)";
+        return L"ends in .t, the launcher's download suffix";
     }
+    // launcher.tmp carries launcher names in the ANSI code page.
+    if (launcher && AnsiToWide(WideToAnsi(name)) != name) return L"not representable in the ANSI code page";
     return L"";
 }
 
@@ -226,7 +206,7 @@ PackResult BuildPackage(const PackOptions& options) {
     });
     std::map<std::wstring, bool> seen;
     for (const SourceFile& file : sources) {
-        std::wstring problem = NameProblem(file.name);
+        std::wstring problem = NameProblem(file.name, file.launcher);
         std::wstring lower = Lower(file.name);
         if (problem.empty() && file.launcher &&
             (lower == L"launcher_manifest.txt" || lower == L"launcher.tmp" || lower == L"version.txt")) {
@@ -237,7 +217,7 @@ PackResult BuildPackage(const PackOptions& options) {
         }
         if (!problem.empty()) result.errors.push_back(L"refused name \"" + file.name + L"\": " + problem);
     }
-    if (std::wstring problem = NameProblem(options.configFolder); !problem.empty()) {
+    if (std::wstring problem = NameProblem(options.configFolder, false); !problem.empty()) {
         result.errors.push_back(L"refused configuration folder: " + problem);
     }
     if (!result.errors.empty()) return result;
