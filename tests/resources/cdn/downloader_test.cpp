@@ -6,6 +6,7 @@
 #include "resources/cdn/cdn_fixture.h"
 #include "resources/cdn_data_processors.h"
 #include "resources/cdn_resource_downloader.h"
+#include "resources/resource_manager.h"
 
 namespace {
 
@@ -252,6 +253,21 @@ TEST(PackageConfiguration, OnlyManifestTextIsAccepted) {
         EXPECT_EQ(ParsePackageConfiguration(c.text, &entries), c.accepted);
         EXPECT_EQ(entries.size(), c.entries);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ResourceManager, HashBeforeTheFirstStartIsEmptyWhateverLiesInTheWorkingFolder) {
+    std::wstring folder = cdntest::MakeTempFolder(L"hash");
+    ASSERT_TRUE(cdntest::WriteBytes(folder + L"version.txt", "a=0123456789ABCDEF0123456789ABCDEF\r\n"));
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    SetCurrentDirectoryW(folder.c_str());
+    EXPECT_EQ(CResourceManager::GetInstance()->GetResourceHash(), L"");
+    SetCurrentDirectoryW(previous);
+    cdntest::RemoveTree(folder);
 }
 
 }  // namespace
