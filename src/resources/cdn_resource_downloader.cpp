@@ -48,15 +48,27 @@ bool IsHexDigest(const std::wstring& text) {
     return true;
 }
 
+// Pieces between runs of delimiters, untrimmed, the way manifest lines and fields are cut.
+std::vector<std::wstring> Pieces(const std::wstring& text, const wchar_t* delimiters) {
+    std::vector<std::wstring> pieces;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t start = text.find_first_not_of(delimiters, at);
+        if (start == std::wstring::npos) break;
+        size_t end = text.find_first_of(delimiters, start);
+        if (end == std::wstring::npos) end = text.size();
+        pieces.push_back(text.substr(start, end - start));
+        at = end;
+    }
+    return pieces;
+}
+
 }  // namespace
 
 bool ParsePackageConfiguration(const std::wstring& text, std::vector<ResoureConfigInfo>* entries) {
     entries->clear();
-    std::vector<std::wstring> lines;
-    SplitText(text, L"\r\n", &lines);
-    for (const std::wstring& line : lines) {
-        std::vector<std::wstring> fields;
-        SplitText(line, L"=", &fields);
+    for (const std::wstring& line : Pieces(text, L"\r\n")) {
+        std::vector<std::wstring> fields = Pieces(line, L"=");
         if (fields.size() < 2 || !IsHexDigest(fields[1])) return false;
     }
     std::vector<ResoureConfigInfo> parsed;

@@ -2,6 +2,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "app/text_helpers.h"
 #include "resources/cdn/cdn_fixture.h"
 #include "resources/cdn_data_processors.h"
@@ -243,6 +246,8 @@ TEST(PackageConfiguration, OnlyManifestTextIsAccepted) {
         {"an HTML page with a line that looks like an entry",
          L"<html>\r\nbody=" + digest + L"\r\n</html>\r\n", false, 0},
         {"cut off in the middle of a digest", L"a=" + digest + L"=1=0=5\r\nb=01234", false, 0},
+        {"garbage after a line of blanks", L"a=" + digest + L"\r\n   \r\n<html>\r\n", false, 0},
+        {"a digest with a blank in it", L"a= " + digest.substr(1) + L"\r\n", false, 0},
         {"only unsafe names", L"..\\a=" + digest + L"\r\nC:\\b=" + digest + L"\r\n", false, 0},
         {"unsafe names beside a safe one: accepted, the manager leaves them out",
          L"..\\a=" + digest + L"\r\nok=" + digest + L"\r\n", true, 2},
@@ -268,6 +273,45 @@ TEST(ResourceManager, HashBeforeTheFirstStartIsEmptyWhateverLiesInTheWorkingFold
     EXPECT_EQ(CResourceManager::GetInstance()->GetResourceHash(), L"");
     SetCurrentDirectoryW(previous);
     cdntest::RemoveTree(folder);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ResourceManager, ExitPathSaveRunsSafelyWhileWorkersRecordFiles) {
+    // The exit path saves version.txt on the user-interface thread while download workers may
+    // still be recording stored files.
+    std::wstring root = cdntest::MakeTempFolder(L"save_race");
+    CResourceManager* manager = CResourceManager::GetInstance();
+    const std::wstring digest = L"0123456789ABCDEF0123456789ABCDEF";
+    manager->m_rootDirectory = root;
+    for (int i = 0; i < 3000; ++i) {
+        ResoureConfigInfo entry;
+        entry.name = L"f" + std::to_wstring(i);
+        entry.md5 = digest;
+        manager->m_cdnResources[entry.name] = entry;
+    }
+    manager->m_localResources[L"installed"] = ResoureConfigInfo{L"installed", digest, L"", 0, 0, L""};
+    std::thread worker([&] {
+        for (const auto& item : manager->m_cdnResources) {
+            DownloadTaskInfo task;
+            task.name = item.first;
+            task.kind = CDNTaskResource;
+            manager->OnFileDownloaded(task, CDNDownloadSucceeded);
+        }
+    });
+    for (int i = 0; i < 200; ++i) manager->SaveLocalResourceInfo();
+    worker.join();
+    manager->SaveLocalResourceInfo();
+    std::string version;
+    ASSERT_TRUE(cdntest::ReadBytes(root + L"version.txt", &version));
+    EXPECT_EQ(std::count(version.begin(), version.end(), '\n'), 3001);
+
+    manager->m_rootDirectory.clear();
+    manager->m_cdnResources.clear();
+    manager->m_localResources.clear();
+    cdntest::RemoveTree(root);
 }
 
 }  // namespace
