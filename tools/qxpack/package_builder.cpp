@@ -41,8 +41,9 @@ std::wstring FullPath(const std::wstring& path) {
     return WithBackslash(buffer);
 }
 
-// Collects the files below `root` with names relative to it; `skip` is a folder not to enter.
-void Walk(const std::wstring& root, const std::wstring& relative, const std::wstring& skip,
+// Collects the files below `root` with names relative to it; `skip` holds full folder paths
+// (lower case, ending with a backslash) not to enter.
+void Walk(const std::wstring& root, const std::wstring& relative, const std::vector<std::wstring>& skip,
           bool launcher, std::vector<SourceFile>* out, std::vector<std::wstring>* errors) {
     WIN32_FIND_DATAW data;
     fw::ScopedHandle<fw::FindHandleTraits> find(
@@ -56,7 +57,7 @@ void Walk(const std::wstring& root, const std::wstring& relative, const std::wst
         if (leaf == L"." || leaf == L"..") continue;
         std::wstring name = relative + leaf;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!skip.empty() && Lower(FullPath(root + name)) == Lower(skip)) continue;
+            if (std::find(skip.begin(), skip.end(), Lower(FullPath(root + name))) != skip.end()) continue;
             Walk(root, name + L"\\", skip, launcher, out, errors);
         } else {
             out->push_back({name, root + name, launcher});
@@ -192,12 +193,14 @@ PackResult BuildPackage(const PackOptions& options) {
     const std::wstring outRoot = FullPath(options.outputDirectory);
 
     std::vector<SourceFile> sources;
+    // The output never packs itself.
+    const std::vector<std::wstring> skipOutput = {Lower(outRoot)};
     if (!launcherRoot.empty()) {
         // In the shipped layout the game folder lies inside the launcher folder; its files
         // belong to the game only.
-        Walk(launcherRoot, L"", gameRoot, true, &sources, &result.errors);
+        Walk(launcherRoot, L"", {Lower(gameRoot), Lower(outRoot)}, true, &sources, &result.errors);
     }
-    Walk(gameRoot, L"", L"", false, &sources, &result.errors);
+    Walk(gameRoot, L"", skipOutput, false, &sources, &result.errors);
 
     // Code-unit order of names: the same order whatever the file system lists first.
     std::stable_sort(sources.begin(), sources.end(), [](const SourceFile& a, const SourceFile& b) {
