@@ -10,6 +10,7 @@
 #include "resources/cdn/cdn_fixture.h"
 #include "resources/cdn/update_driver.h"
 #include "resources/resource_manager.h"
+#include "update_runner.h"
 
 using namespace cdntest;
 
@@ -345,6 +346,41 @@ TEST_F(NginxUpdateTest, HostileNamesTouchNothingOutsideTheFolders) {
     EXPECT_FALSE(Exists(root + L"launcher.tmp"));
     // The unsafe entries are gone from version.txt; the real ones stay.
     EXPECT_TRUE(ReadText(root + L"version.txt") == VersionText(sourceFiles));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(NginxUpdateTest, UpdaterStopsBeforeAnyDownloadWhenTheDiskIsTooFull) {
+    std::wstring root = NewRoot();
+    std::vector<std::string> lines;
+    UpdateRunner runner([&](const std::string& line) { lines.push_back(line); });
+    uint64_t asked = 0;
+    runner.m_freeSpace = [&](const std::wstring&, uint64_t* freeBytes) {
+        *freeBytes = 1000;
+        asked = 1;
+        return true;
+    };
+    UpdateRunOptions options;
+    options.rootDirectory = root;
+    options.launcherDirectory = root;
+    options.packageUrl = baseAddress;
+    EXPECT_EQ(runner.Run(options), UpdateExitDiskFull);
+    WaitForIdleDownloader();
+    CResourceManager::GetInstance()->SetProgressCallback(nullptr);
+    EXPECT_EQ(asked, 1u);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().rfind("error: not enough free space", 0), 0u) << lines.back();
+    EXPECT_FALSE(Exists(root + L"game"));
+
+    // Free space that cannot be read ends the run as well.
+    UpdateRunner blind([&](const std::string& line) { lines.push_back(line); });
+    blind.m_freeSpace = [](const std::wstring&, uint64_t*) { return false; };
+    EXPECT_EQ(blind.Run(options), UpdateExitDiskSpaceUnknown);
+    WaitForIdleDownloader();
+    CResourceManager::GetInstance()->SetProgressCallback(nullptr);
+    EXPECT_FALSE(Exists(root + L"game"));
 }
 
 }  // namespace
