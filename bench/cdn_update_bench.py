@@ -200,8 +200,8 @@ def main():
           "%d files wrong" % (curl_wall, curl_fetch, mb / curl_wall, curl_bad))
     shutil.rmtree(curl_out, ignore_errors=True)
 
-    for spec in args.updater:
-        label, exe = spec.split("=", 1)
+    for updater in args.updater:
+        label, exe = updater.split("=", 1)
         root = os.path.join(work, "updater_root")
         wall, code, peak = run_updater(label, exe, args.wine_run, root, address)
         bad = check_tree(os.path.join(root, "game"), entries)
