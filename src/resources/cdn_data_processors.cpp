@@ -5,6 +5,7 @@
 
 int CDNResourceDataProcessor::BeginData(uint32_t /*contentLength*/) {
     m_written = 0;
+    m_buffer.clear();
     if (m_pFile) return 0;
     std::wstring parent;
     if (GetParentDirectory(TemporaryPath(), &parent) && GetFileAttributesW(parent.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -17,10 +18,32 @@ int CDNResourceDataProcessor::BeginData(uint32_t /*contentLength*/) {
     return m_pFile ? 1 : 0;
 }
 
+namespace {
+
+bool WriteAll(HANDLE file, const char* data, size_t length) {
+    while (length > 0) {
+        DWORD part = static_cast<DWORD>(std::min<size_t>(length, 1 << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, data, part, &written, nullptr) || written == 0) return false;
+        data += written;
+        length -= written;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CDNResourceDataProcessor::Flush() {
+    const bool ok = WriteAll(m_pFile.Get(), m_buffer.data(), m_buffer.size());
+    m_buffer.clear();
+    return ok;
+}
+
 int CDNResourceDataProcessor::WriteData(const char* data, uint32_t length) {
     if (!m_pFile) return 0;
-    DWORD written = 0;
-    if (!WriteFile(m_pFile.Get(), data, length, &written, nullptr) || written != length) return 0;
+    // Chunks arrive a kilobyte at a time; gathering them saves a system call per chunk.
+    m_buffer.append(data, length);
+    if (m_buffer.size() >= kBufferBytes && !Flush()) return 0;
     m_written += static_cast<int32_t>(length);
     if (m_written > m_maxWritten) {
         if (m_onProgress) m_onProgress(m_written - m_maxWritten);
@@ -31,8 +54,9 @@ int CDNResourceDataProcessor::WriteData(const char* data, uint32_t length) {
 
 int CDNResourceDataProcessor::EndData() {
     if (!m_pFile) return 0;
+    const bool flushed = Flush();
     LARGE_INTEGER size{};
-    const bool sized = GetFileSizeEx(m_pFile.Get(), &size) != FALSE;
+    const bool sized = flushed && GetFileSizeEx(m_pFile.Get(), &size) != FALSE;
     m_pFile.Close();
     if (!sized || size.QuadPart == 0) return 0;
     if (!GunzipFile(TargetPath(), TemporaryPath())) return 0;

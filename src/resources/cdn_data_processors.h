@@ -37,4 +37,10 @@ public:
     // Survives the attempts of one task, so a retried range never counts a byte twice.
     int32_t m_maxWritten = 0;
     std::function<void(int64_t)> m_onProgress;
+
+private:
+    static constexpr size_t kBufferBytes = 64 * 1024;
+    bool Flush();
+
+    std::string m_buffer;  // received bytes not yet written to m_pFile
 };

@@ -23,14 +23,21 @@ bool VolumeFreeBytes(const std::wstring& folder, uint64_t* freeBytes) {
 
 void UpdateRunner::OnProgress(ResourceManagerProgressState state, ResourceManagerProgressInfoBase* info) {
     std::lock_guard<std::mutex> hold(m_lock);
-    // Progress arrives per chunk; unless every line is wanted, a progress event still waiting
-    // to be printed is replaced by the newer one, so the output never lags behind the transfer.
-    if (state == ProgressDownloadProgress && !m_options.everyProgressLine && !m_events.empty() &&
-        m_events.back().state == ProgressDownloadProgress) {
-        m_events.back().record.reset(info ? info->Clone() : nullptr);
-    } else {
-        m_events.push_back({state, std::unique_ptr<ResourceManagerProgressInfoBase>(info ? info->Clone() : nullptr)});
+    auto* progress = dynamic_cast<ResourceManagerUpdateProgressInfo*>(info);
+    if (state == ProgressDownloadProgress && progress && !m_options.everyProgressLine) {
+        // Progress arrives per received chunk: only the latest is kept, and it is handed to the
+        // printing thread a few times per second and at the end of the batch.
+        m_pendingProgress.reset(new ResourceManagerUpdateProgressInfo(*progress));
+        const ULONGLONG now = GetTickCount64();
+        if (progress->downloadedBytes < progress->totalBytes && now - m_lastProgressTick < 200) return;
+        m_lastProgressTick = now;
+        m_events.push_back({state, std::move(m_pendingProgress)});
+        m_wake.notify_one();
+        return;
     }
+    // A progress report still held back is printed before what follows it.
+    if (m_pendingProgress) m_events.push_back({ProgressDownloadProgress, std::move(m_pendingProgress)});
+    m_events.push_back({state, std::unique_ptr<ResourceManagerProgressInfoBase>(info ? info->Clone() : nullptr)});
     m_wake.notify_one();
 }
 
@@ -108,14 +115,6 @@ int UpdateRunner::Run(const UpdateRunOptions& options) {
             }
             event = std::move(m_events.front());
             m_events.pop_front();
-        }
-        if (event.state == ProgressDownloadProgress && !m_options.everyProgressLine) {
-            // A few progress lines per second, and always the last one of a batch.
-            auto* progress = dynamic_cast<ResourceManagerUpdateProgressInfo*>(event.record.get());
-            const ULONGLONG now = GetTickCount64();
-            const bool last = progress && progress->downloadedBytes >= progress->totalBytes;
-            if (!last && now - m_lastProgressTick < 200) continue;
-            m_lastProgressTick = now;
         }
         PrintEvent(event.state, event.record.get());
         switch (event.state) {

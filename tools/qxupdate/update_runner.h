@@ -66,5 +66,6 @@ private:
     std::condition_variable m_wake;
     std::deque<Event> m_events;
     bool m_stopRequested = false;
+    std::unique_ptr<ResourceManagerProgressInfoBase> m_pendingProgress;
     uint64_t m_lastProgressTick = 0;
 };
