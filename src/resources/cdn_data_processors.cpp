@@ -43,8 +43,14 @@ int CDNResourceDataProcessor::WriteData(const char* data, uint32_t length) {
     if (!m_pFile) return 0;
     // Chunks arrive a kilobyte at a time; gathering them saves a system call per chunk.
     m_buffer.append(data, length);
-    if (m_buffer.size() >= kBufferBytes && !Flush()) return 0;
     m_written += static_cast<int32_t>(length);
+    // A segment ends all its files' transfers together; a file whose range is complete gives
+    // its buffer back at once instead of holding it until then.
+    const bool complete = m_info.rangeStart >= 0 && static_cast<uint32_t>(m_written) >= m_info.rangeLength;
+    if (m_buffer.size() >= kBufferBytes || complete) {
+        if (!Flush()) return 0;
+        if (complete) std::string().swap(m_buffer);
+    }
     if (m_written > m_maxWritten) {
         if (m_onProgress) m_onProgress(m_written - m_maxWritten);
         m_maxWritten = m_written;
