@@ -6,21 +6,8 @@
 include_guard(GLOBAL)
 
 function(trovan_server_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;LOCKS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} trovan_fault_server_client GTest::gtest GTest::gtest_main)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-  trovan_warnings(${name})
-  add_test(NAME ${name}
-           COMMAND ${PROJECT_SOURCE_DIR}/tests/net/run_with_server.sh $<TARGET_FILE:${name}> --gtest_brief=1
-           WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  set_tests_properties(${name} PROPERTIES TIMEOUT 600)
-  if(T_LABELS)
-    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
-  endif()
-  if(T_LOCKS)
-    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
-  endif()
+  trovan_test(${name} ${ARGN} LIBS trovan_fault_server_client
+              WRAPPER ${PROJECT_SOURCE_DIR}/tests/net/run_with_server.sh)
 endfunction()
 
 if(NOT TARGET trovan_fault_server_client)
