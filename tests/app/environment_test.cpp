@@ -101,7 +101,7 @@ TEST(Processes, IsProcessRunningComparesTheWholePathIgnoringCase) {
     ASSERT_TRUE(CopyFileTo(StubPath(), game));
     EXPECT_FALSE(IsProcessRunning(game));
     ChildProcess stub;
-    ASSERT_TRUE(stub.Start(game, L"\"" + game + L"\"", folder.Path()));
+    ASSERT_TRUE(stub.Start(game, L"\"" + game + L"\"", folder.Path())) << "error " << stub.StartError();
     StubRecord record;
     ASSERT_TRUE(WaitForStubRecord(game, &record));
 

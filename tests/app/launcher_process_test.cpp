@@ -42,7 +42,8 @@ protected:
     }
 
     void StartLauncher(ChildProcess* launcher, const std::wstring& arguments) {
-        ASSERT_TRUE(launcher->Start(launcher_, L"\"" + launcher_ + L"\" " + arguments, launcherDirectory_));
+        ASSERT_TRUE(launcher->Start(launcher_, L"\"" + launcher_ + L"\" " + arguments, launcherDirectory_))
+            << "error " << launcher->StartError();
     }
 
     // Starts a copy of the stub at path (started under the name spelt as given) and waits
@@ -51,7 +52,7 @@ protected:
         if (path != game_) {
             ASSERT_TRUE(CopyFileTo(BinDirectory() + L"zorn_game_stub.exe", path));
         }
-        ASSERT_TRUE(game->Start(startAs, L"\"" + startAs + L"\"", L""));
+        ASSERT_TRUE(game->Start(startAs, L"\"" + startAs + L"\"", L"")) << "error " << game->StartError();
         StubRecord record;
         ASSERT_TRUE(WaitForStubRecord(path, &record));
     }

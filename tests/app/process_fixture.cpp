@@ -23,6 +23,14 @@ std::wstring FromUtf8(const std::string& bytes) {
     return out;
 }
 
+// The image path the system recorded when it created the process. Unlike the module list read
+// from inside the process, it is there from the moment CreateProcess returns.
+bool ImagePathIs(HANDLE process, const std::wstring& path) {
+    wchar_t image[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    return ::QueryFullProcessImageNameW(process, 0, image, &size) && _wcsicmp(image, path.c_str()) == 0;
+}
+
 // Processes whose image is at this path (compared ignoring case), opened for ending them.
 std::vector<HANDLE> OpenProcessesAt(const std::wstring& path) {
     std::vector<HANDLE> found;
@@ -30,11 +38,10 @@ std::vector<HANDLE> OpenProcessesAt(const std::wstring& path) {
     DWORD bytes = 0;
     if (!::K32EnumProcesses(ids, sizeof(ids), &bytes)) return found;
     for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
-        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE | SYNCHRONIZE,
-                                       FALSE, ids[i]);
+        HANDLE process =
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ids[i]);
         if (process == nullptr) continue;
-        wchar_t image[MAX_PATH] = {};
-        if (::K32GetModuleFileNameExW(process, nullptr, image, MAX_PATH) > 0 && _wcsicmp(image, path.c_str()) == 0) {
+        if (ImagePathIs(process, path)) {
             found.push_back(process);
         } else {
             ::CloseHandle(process);
@@ -110,6 +117,7 @@ bool ChildProcess::Start(const std::wstring& executable, const std::wstring& com
     PROCESS_INFORMATION info = {};
     if (!::CreateProcessW(executable.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
                           directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+        startError_ = ::GetLastError();
         return false;
     }
     ::CloseHandle(info.hThread);
@@ -164,20 +172,12 @@ void StopStubsAt(const std::wstring& stubPath) {
 }
 
 bool IsImageRunningNow(const std::wstring& path) {
-    DWORD ids[1024] = {};
-    DWORD bytes = 0;
-    if (!::K32EnumProcesses(ids, sizeof(ids), &bytes)) return false;
-    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
-        HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, ids[i]);
-        if (process == nullptr) continue;
-        wchar_t image[MAX_PATH] = {};
-        DWORD size = MAX_PATH;
-        const bool match = ::QueryFullProcessImageNameW(process, 0, image, &size) && _wcsicmp(image, path.c_str()) == 0 &&
-                           ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+    bool running = false;
+    for (HANDLE process : OpenProcessesAt(path)) {
+        if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT) running = true;
         ::CloseHandle(process);
-        if (match) return true;
     }
-    return false;
+    return running;
 }
 
 HWND FindWindowOfProcess(DWORD processId) {

@@ -48,6 +48,8 @@ public:
 
     // CreateProcessW with the executable named explicitly and the given command line.
     bool Start(const std::wstring& executable, const std::wstring& commandLine, const std::wstring& directory);
+    // GetLastError of the failed CreateProcessW, for assertion messages.
+    DWORD StartError() const { return startError_; }
     bool IsRunning() const;
     // True and the exit code when the process ended within the time-out.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
@@ -58,6 +60,7 @@ public:
 private:
     HANDLE process_ = nullptr;
     DWORD id_ = 0;
+    DWORD startError_ = 0;
 };
 
 // The command line and working directory a game stub recorded ("stub_record.txt" beside it).
