@@ -9,13 +9,29 @@
 
 namespace cdntest {
 
-namespace {
-
 std::wstring Env(const wchar_t* name) {
     wchar_t buffer[4096];
     DWORD n = GetEnvironmentVariableW(name, buffer, 4096);
     return n == 0 || n >= 4096 ? L"" : std::wstring(buffer, n);
 }
+
+std::string PseudoRandomBytes(uint32_t seed, size_t size, uint32_t salt) {
+    std::string bytes(size, '\0');
+    uint32_t x = seed * 2654435761u + salt;
+    for (auto& b : bytes) {
+        x = x * 1664525u + 1013904223u;
+        b = static_cast<char>(x >> 24);
+    }
+    return bytes;
+}
+
+std::string ReadAll(const std::wstring& path) {
+    std::string bytes;
+    ReadBytes(path, &bytes);
+    return bytes;
+}
+
+namespace {
 
 std::wstring WithBackslash(std::wstring path) {
     if (!path.empty() && path.back() != L'\\') path += L'\\';

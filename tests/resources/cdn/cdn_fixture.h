@@ -26,6 +26,10 @@ void RemoveTree(const std::wstring& folder);
 
 bool WriteBytes(const std::wstring& path, const std::string& bytes);  // creates parent folders
 bool ReadBytes(const std::wstring& path, std::string* bytes);
+std::string ReadAll(const std::wstring& path);  // empty when unreadable
+std::wstring Env(const wchar_t* name);          // empty when unset
+// Incompressible test content, the same for the same seed and salt.
+std::string PseudoRandomBytes(uint32_t seed, size_t size, uint32_t salt);
 bool Exists(const std::wstring& path);
 std::string Md5OfBytes(const std::string& bytes);  // 32 upper-case hex digits (ASCII)
 

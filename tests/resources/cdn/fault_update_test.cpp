@@ -17,21 +17,8 @@ using namespace cdntest;
 
 namespace {
 
-std::wstring Env(const wchar_t* name) {
-    wchar_t buffer[4096];
-    DWORD n = GetEnvironmentVariableW(name, buffer, 4096);
-    return n == 0 || n >= 4096 ? L"" : std::wstring(buffer, n);
-}
-
-std::string Random(uint32_t seed, size_t size) {
-    std::string bytes(size, '\0');
-    uint32_t x = seed * 2654435761u + 7;
-    for (auto& b : bytes) {
-        x = x * 1664525u + 1013904223u;
-        b = static_cast<char>(x >> 24);
-    }
-    return bytes;
-}
+// Content of the files this test packs.
+std::string Random(uint32_t seed, size_t size) { return PseudoRandomBytes(seed, size, 7); }
 
 class FaultUpdateTest : public ::testing::Test {
 protected:

@@ -8,11 +8,7 @@ using namespace cdntest;
 
 namespace {
 
-std::string Read(const std::wstring& path) {
-    std::string bytes;
-    ReadBytes(path, &bytes);
-    return bytes;
-}
+std::string Read(const std::wstring& path) { return ReadAll(path); }
 
 int Pack(const std::wstring& game, const std::wstring& launcher, const std::wstring& out, std::string* output) {
     return RunProcess(Quote(ProgramFolder() + L"qxpack.exe") + L" " + Quote(game) + L" " + Quote(launcher) + L" " +

@@ -12,21 +12,9 @@ using namespace cdntest;
 
 namespace {
 
-std::string Random(uint32_t seed, size_t size) {
-    std::string bytes(size, '\0');
-    uint32_t x = seed * 2654435761u + 3;
-    for (auto& b : bytes) {
-        x = x * 1664525u + 1013904223u;
-        b = static_cast<char>(x >> 24);
-    }
-    return bytes;
-}
-
-std::string Read(const std::wstring& path) {
-    std::string bytes;
-    ReadBytes(path, &bytes);
-    return bytes;
-}
+// Content of the files this test packs.
+std::string Random(uint32_t seed, size_t size) { return PseudoRandomBytes(seed, size, 3); }
+std::string Read(const std::wstring& path) { return ReadAll(path); }
 
 // name -> digest of a version.txt; false when a line is not "name=32 hex digits".
 bool ParseVersion(const std::string& text, std::map<std::string, std::string>* entries) {
